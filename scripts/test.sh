@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tavlio, the engine stand-in and the tests,
+# and runs the whole test suite under Wine in a virtual display.
+# Usage: scripts/test.sh [build tree]
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$here/build}"
+
+"$here/scripts/setup.sh" "$build"
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j "$(nproc)"
+cd "$build"
+ctest --output-on-failure -j "$(nproc)"
