@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails unless PROGRAM is a 64-bit PE that imports only system DLLs.
 # Usage: cmake -DOBJDUMP=... -DPROGRAM=... [-DGUI=ON] -P CheckImports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)

@@ -7,7 +7,9 @@ string(FIND "${text}" ")${delimiter}\"" clash)
 if(NOT clash EQUAL -1)
     message(FATAL_ERROR "${INPUT} contains the raw-string delimiter )${delimiter}\"")
 endif()
-if(text MATCHES "[\x80-\xff]")
+# CMake strings know no \x escapes: list what is allowed (tab, line breaks,
+# printable ASCII) and refuse anything else.
+if(text MATCHES "[^\t\n\r -~]")
     message(FATAL_ERROR "${INPUT} must be plain ASCII")
 endif()
 get_filename_component(source_name ${INPUT} NAME)

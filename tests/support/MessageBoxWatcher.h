@@ -22,7 +22,8 @@ struct SeenMessageBox {
 
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(bool pressOk = true);
+    // Watches this process, or the process with the given identifier.
+    explicit MessageBoxWatcher(bool pressOk = true, DWORD process = 0);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -37,6 +38,7 @@ private:
     void Look();
 
     bool pressOk;
+    DWORD process;
     std::atomic<bool> stopping{false};
     mutable std::mutex lock;
     std::vector<SeenMessageBox> boxes;
