@@ -3,11 +3,14 @@
 
 set(TAVLIO_TEST_TIMEOUT 60 CACHE STRING "Default time-out of one test, in seconds")
 
-# One shared session (prefix, virtual display, wineserver) for the whole run.
-add_test(NAME session.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start ${CMAKE_BINARY_DIR})
-add_test(NAME session.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop ${CMAKE_BINARY_DIR})
-set_tests_properties(session.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
-set_tests_properties(session.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 30)
+# One shared session (prefix, virtual display, wineserver) for the whole run;
+# on Windows the tests run on the desktop as they are.
+if(CMAKE_CROSSCOMPILING)
+    add_test(NAME session.start COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session start ${CMAKE_BINARY_DIR})
+    add_test(NAME session.stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-session stop ${CMAKE_BINARY_DIR})
+    set_tests_properties(session.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
+    set_tests_properties(session.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 30)
+endif()
 
 # tavlio_add_test_program(<target> SOURCES <files...> [LIBRARIES <libs...>])
 # A console test program with doctest's main and the shared test helpers.
@@ -34,6 +37,17 @@ function(tavlio_add_test name)
     endif()
 endfunction()
 
+# A test that reads the screen or sends real input needs the display to
+# itself: with "display" it runs alone, so no other test's window or load
+# comes between it and what it looks at.
+function(tavlio_lock_resource test resource)
+    if(resource STREQUAL "display")
+        set_tests_properties("${test}" PROPERTIES RESOURCE_LOCK display RUN_SERIAL TRUE)
+    elseif(resource)
+        set_tests_properties("${test}" PROPERTIES RESOURCE_LOCK ${resource})
+    endif()
+endfunction()
+
 # tavlio_add_doctest(<target> [PER_CASE] [TIMEOUT <s>] [RESOURCE_LOCK <name>])
 # Registers a doctest program with CTest. PER_CASE runs each TEST_CASE in a
 # process of its own (for tests of process-wide state: the main window, the
@@ -47,9 +61,7 @@ function(tavlio_add_doctest target)
     endif()
     if(NOT arg_PER_CASE)
         tavlio_add_test(${target} COMMAND ${target} --no-colors ${extra})
-        if(arg_RESOURCE_LOCK)
-            set_tests_properties(${target} PROPERTIES RESOURCE_LOCK ${arg_RESOURCE_LOCK})
-        endif()
+        tavlio_lock_resource(${target} "${arg_RESOURCE_LOCK}")
         return()
     endif()
     get_target_property(sources ${target} SOURCES)
@@ -67,9 +79,7 @@ function(tavlio_add_doctest target)
                 message(FATAL_ERROR "${source}: test case names must not hold , * ? [ ]: ${case}")
             endif()
             tavlio_add_test("${target}: ${case}" COMMAND ${target} --no-colors "--test-case=${case}" ${extra})
-            if(arg_RESOURCE_LOCK)
-                set_tests_properties("${target}: ${case}" PROPERTIES RESOURCE_LOCK ${arg_RESOURCE_LOCK})
-            endif()
+            tavlio_lock_resource("${target}: ${case}" "${arg_RESOURCE_LOCK}")
         endforeach()
     endforeach()
 endfunction()

@@ -5,6 +5,14 @@
 (function () {
     'use strict';
 
+    // The engine honours a link's download name only for the document's own
+    // origin and for data: and blob: addresses (a blob: keeps its creator's
+    // origin).
+    function isDownloadable(source) {
+        const address = new URL(source, document.baseURI);
+        return address.protocol === 'data:' || address.origin === window.location.origin;
+    }
+
     document.addEventListener('contextmenu', function (event) {
         // Only the element that was hit counts: an overlay or a control bar
         // lying over a video is not the video, and keeps the usual menu.
@@ -17,12 +25,16 @@
         } else {
             return;
         }
-        event.preventDefault();
-
         // currentSrc is what the element actually plays or shows: a video fed
         // by <source> children has an empty src, and an image's srcset may
         // have chosen another file than its src.
         const source = target.currentSrc || target.src;
+        if (source && !isDownloadable(source)) {
+            // A link to another site ignores its download name and navigates
+            // the page away instead; the engine's own menu can save it.
+            return;
+        }
+        event.preventDefault();
         if (!source) {
             // A link with an empty href would download the page itself.
             return;

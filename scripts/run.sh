@@ -10,7 +10,7 @@ build="${1:-$here/build}"
 
 "$here/scripts/setup.sh" "$build"
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" --target Tavlio WebView2Loader tavlio_close_window >/dev/null
+cmake --build "$build" -j "$(nproc)" --target Tavlio WebView2Loader >/dev/null
 
 export TAVLIO_BUILD="$(cd "$build" && pwd)"
 . "$here/scripts/wine-env.sh"
@@ -56,7 +56,7 @@ screenshot="$TAVLIO_BUILD/screenshot.png"
 import -window root "$screenshot"
 echo "$screenshot"
 
-"$WINELOADER" "$TAVLIO_BUILD/bin/tavlio_close_window.exe" IA >/dev/null 2>&1 || true
+"$WINELOADER" taskkill /im Tavlio.exe >/dev/null 2>&1 || true
 for _ in $(seq 100); do
     kill -0 "$tavlio" 2>/dev/null || break
     sleep 0.1

@@ -145,6 +145,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         if (!reserved) {
             ShutDownCompletions();
             ShutDownPaneWindows();
+            CloseTraceFile();
         }
         break;
     default:

@@ -34,18 +34,26 @@ std::string MillisecondsSinceLoad()
     return text;
 }
 
-// Opens, appends and closes, so the file is never held open: a test may
-// delete or replace it between lines, and read it while the DLL is loaded.
+// The file stays open from line to line, as opening it for every line would
+// cost more than most of the calls it records; another name in the variable
+// opens the new file. Shared for reading and deleting, so a test can read it
+// while the DLL is loaded.
+std::wstring traceFilePath;
+HANDLE traceFile = INVALID_HANDLE_VALUE;
+
 void AppendToFile(const std::wstring& path, const std::string& line)
 {
-    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (path != traceFilePath) {
+        CloseTraceFile();
+        traceFile = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        traceFilePath = path;
+    }
+    if (traceFile == INVALID_HANDLE_VALUE) {
         return;
     }
     DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(traceFile, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 std::string Hex(unsigned long long value, int digits)
@@ -56,6 +64,15 @@ std::string Hex(unsigned long long value, int digits)
 }
 
 } // namespace
+
+void CloseTraceFile()
+{
+    if (traceFile != INVALID_HANDLE_VALUE) {
+        CloseHandle(traceFile);
+    }
+    traceFile = INVALID_HANDLE_VALUE;
+    traceFilePath.clear();
+}
 
 void StartTraceClock()
 {

@@ -15,6 +15,8 @@ constexpr int kNoPane = -1;
 
 // Starts the clock of the <milliseconds> field; called once, when the DLL loads.
 void StartTraceClock();
+// Closes the trace file; the next line opens it again.
+void CloseTraceFile();
 
 // One trace line, built argument by argument and appended by Write().
 class TraceRecord {

@@ -137,12 +137,16 @@ describe('every other right-click keeps the engine menu', () => {
         { what: 'an element laid over an image', id: 'overlay' },
         { what: 'a link', id: 'link' },
         { what: 'text', id: 'text' },
+        // The engine would ignore the download name and leave the page for the
+        // image; its own menu can save it instead.
+        { what: 'an image from another site', id: 'foreign' },
     ];
     for (const c of cases) {
         it(c.what, async () => {
             await rightClick(page.locator(`#${c.id}`));
             assert.deepEqual(await menusIn(page.mainFrame()), [{ target: c.id, prevented: false }]);
             await assertNoEarlierDownload();
+            assert.equal(page.url(), `${base}/media.html`);
         });
     }
 });

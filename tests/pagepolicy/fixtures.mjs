@@ -82,6 +82,7 @@ const mediaPage = `<!doctype html>
   <a id="link" href="/elsewhere.html">a link to elsewhere</a>
   <p id="text">Some text to right-click.</p>
   <iframe id="frame" src="/frame.html"></iframe>
+  <img id="foreign" src="FOREIGN_ORIGIN/foreign.png" width="160" height="90">
 </body></html>
 `;
 
@@ -100,6 +101,7 @@ const routes = {
     '/chosen.png': ['image/png', onePixelPng([40, 200, 40])],
     '/under.png': ['image/png', onePixelPng([200, 200, 40])],
     '/in-frame.png': ['image/png', onePixelPng([40, 200, 200])],
+    '/foreign.png': ['image/png', onePixelPng([200, 40, 200])],
     '/clip.wav': ['audio/wav', silentWav()],
     '/source.wav': ['audio/wav', silentWav()],
 };
@@ -113,8 +115,11 @@ export async function startServer() {
             response.writeHead(404).end();
             return;
         }
+        // The same server under the name localhost is another origin.
+        const port = server.address().port;
+        const body = typeof route[1] === 'string' ? route[1].replace('FOREIGN_ORIGIN', `http://localhost:${port}`) : route[1];
         response.writeHead(200, { 'content-type': route[0], 'cache-control': 'no-store' });
-        response.end(route[1]);
+        response.end(body);
     });
     await new Promise((resolve, reject) => {
         server.once('error', reject);
