@@ -35,8 +35,12 @@ CreateEnvironmentFunction Load()
     if (!loader) {
         return nullptr;
     }
-    return reinterpret_cast<CreateEnvironmentFunction>(
-        reinterpret_cast<void*>(GetProcAddress(loader, "CreateCoreWebView2EnvironmentWithOptions")));
+    FARPROC found = GetProcAddress(loader, "CreateCoreWebView2EnvironmentWithOptions");
+    if (!found) {
+        FreeLibrary(loader);
+        return nullptr;
+    }
+    return reinterpret_cast<CreateEnvironmentFunction>(reinterpret_cast<void*>(found));
 }
 
 } // namespace

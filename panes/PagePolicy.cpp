@@ -9,13 +9,15 @@ constexpr wchar_t kHttpsPrefix[] = L"https://";
 constexpr std::size_t kHttpsPrefixLength = sizeof(kHttpsPrefix) / sizeof(kHttpsPrefix[0]) - 1;
 
 // URL schemes are ASCII: only A to Z are folded, whatever the C library's locale.
-wchar_t AsciiLower(wchar_t c) {
+wchar_t AsciiLower(wchar_t c)
+{
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-}  // namespace
+} // namespace
 
-bool IsAllowedStartAddress(const wchar_t* url) {
+bool IsAllowedStartAddress(const wchar_t* url)
+{
     if (!url) {
         return false;
     }

@@ -54,16 +54,6 @@ std::vector<HWND> PaneWindows(const MainWindowSession& session)
     return panes;
 }
 
-size_t IndexOf(const std::vector<TraceLine>& trace, const std::string& name, int pane)
-{
-    for (size_t i = 0; i < trace.size(); ++i) {
-        if (trace[i].name == name && trace[i].pane == pane) {
-            return i;
-        }
-    }
-    return trace.size();
-}
-
 } // namespace
 
 TEST_CASE("creation makes the sixteen panes one after another in tab order")
@@ -86,8 +76,8 @@ TEST_CASE("creation makes the sixteen panes one after another in tab order")
         // Strictly serial: a pane's environment is asked for only after the
         // previous pane has asked for its navigation.
         if (pane > 0) {
-            CHECK(IndexOf(trace, "Loader.CreateCoreWebView2EnvironmentWithOptions", pane) >
-                  IndexOf(trace, "WebView.Navigate", pane - 1));
+            CHECK(IndexOfNamed(trace, "Loader.CreateCoreWebView2EnvironmentWithOptions", pane) >
+                  IndexOfNamed(trace, "WebView.Navigate", pane - 1));
         }
         const auto controllerRequests = LinesNamed(trace, "Environment.CreateCoreWebView2Controller", pane);
         REQUIRE(controllerRequests.size() == 1);

@@ -102,14 +102,21 @@ TEST_CASE("a person clicks through tabs and buttons and closes the window")
 
 TEST_CASE("without the engine one message says so and the window opens with empty panes")
 {
+    // Tavlio alone in a folder, then beside a WebView2Loader.dll without the
+    // loader's export.
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + L"tavlio-no-engine-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring lonely = folder + L"\\Tavlio.exe";
+    const std::wstring emptyLoader = folder + L"\\WebView2Loader.dll";
     REQUIRE(CopyFileW(Tavlio().c_str(), lonely.c_str(), FALSE));
 
-    {
+    for (const bool withEmptyLoader : {false, true}) {
+        CAPTURE(withEmptyLoader);
+        if (withEmptyLoader) {
+            REQUIRE(CopyFileW((ProgramFolder() + L"empty-loader\\WebView2Loader.dll").c_str(), emptyLoader.c_str(), FALSE));
+        }
         TavlioProcess app(L"no-engine", lonely);
         REQUIRE(app.WaitForMainWindow());
         const auto boxes = app.Boxes().Boxes();
@@ -122,6 +129,7 @@ TEST_CASE("without the engine one message says so and the window opens with empt
         CheckClosesCleanly(app);
         CHECK(app.Boxes().Boxes().size() == 1);
     }
+    DeleteFileW(emptyLoader.c_str());
     DeleteFileW(lonely.c_str());
     RemoveDirectoryW(folder.c_str());
 }

@@ -32,9 +32,10 @@ constexpr StartAddressCase kStartAddressCases[] = {
     {L"httpss://x", false, "a longer scheme that starts like https"},
 };
 
-}  // namespace
+} // namespace
 
-TEST_CASE("start addresses pass only when they begin with https://") {
+TEST_CASE("start addresses pass only when they begin with https://")
+{
     for (const StartAddressCase& c : kStartAddressCases) {
         INFO(std::string(c.why));
         CHECK(IsAllowedStartAddress(c.url) == c.allowed);

@@ -25,16 +25,6 @@ std::string ReadScriptFile()
     return text;
 }
 
-size_t IndexOf(const std::vector<TraceLine>& trace, const std::string& name, int pane)
-{
-    for (size_t i = 0; i < trace.size(); ++i) {
-        if (trace[i].name == name && trace[i].pane == pane) {
-            return i;
-        }
-    }
-    return trace.size();
-}
-
 HWND MakeParent()
 {
     static const ATOM registered = [] {
@@ -62,9 +52,9 @@ TEST_CASE("every pane gets the script file's text after its setting and before i
         const auto scripts = LinesNamed(trace, "WebView.AddScriptToExecuteOnDocumentCreated", pane);
         REQUIRE(scripts.size() == 1);
         CHECK(scripts[0].Arg(0) == script);
-        const size_t setting = IndexOf(trace, "Settings.put_IsWebMessageEnabled", pane);
-        const size_t handedOver = IndexOf(trace, "WebView.AddScriptToExecuteOnDocumentCreated", pane);
-        const size_t navigation = IndexOf(trace, "WebView.Navigate", pane);
+        const size_t setting = IndexOfNamed(trace, "Settings.put_IsWebMessageEnabled", pane);
+        const size_t handedOver = IndexOfNamed(trace, "WebView.AddScriptToExecuteOnDocumentCreated", pane);
+        const size_t navigation = IndexOfNamed(trace, "WebView.Navigate", pane);
         CHECK(setting < handedOver);
         CHECK(handedOver < navigation);
         CHECK(navigation < trace.size());

@@ -115,6 +115,16 @@ size_t CountNamed(const std::vector<TraceLine>& lines, const std::string& name, 
     return LinesNamed(lines, name, pane).size();
 }
 
+size_t IndexOfNamed(const std::vector<TraceLine>& lines, const std::string& name, int pane)
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].name == name && (pane == -2 || lines[i].pane == pane)) {
+            return i;
+        }
+    }
+    return lines.size();
+}
+
 std::string Utf8(const std::wstring& text)
 {
     if (text.empty()) {

@@ -25,6 +25,8 @@ std::vector<TraceLine> ReadTrace(const std::wstring& path);
 // The lines with the given name, of one pane (or of every pane, for -2).
 std::vector<TraceLine> LinesNamed(const std::vector<TraceLine>& lines, const std::string& name, int pane = -2);
 size_t CountNamed(const std::vector<TraceLine>& lines, const std::string& name, int pane = -2);
+// The position of the first such line, or lines.size() when there is none.
+size_t IndexOfNamed(const std::vector<TraceLine>& lines, const std::string& name, int pane = -2);
 
 std::string Utf8(const std::wstring& text);
 std::string Unquote(const std::string& field);
