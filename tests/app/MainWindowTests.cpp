@@ -2,6 +2,7 @@
 // layout, tabs, buttons, colours and teardown, read back from the real
 // controls and from the engine's trace.
 #include "Catalogue.h"
+#include "ImportPatch.h"
 #include "MainWindow.h"
 #include "MainWindowSession.h"
 
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -233,6 +236,47 @@ TEST_CASE("Home and Back act on the visible pane only")
     before = session.Trace().size();
     SendMessageW(session.Button(kBackButtonId), BM_CLICK, 0, 0);
     CHECK(CountNamed(session.TraceSince(before), "WebView.GoBack", 5) == 1);
+}
+
+namespace {
+
+struct ShellCall {
+    HWND owner;
+    std::wstring verb;
+    std::wstring file;
+    bool noParameters;
+    bool noDirectory;
+    int show;
+};
+std::vector<ShellCall> shellCalls;
+
+HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
+                                    INT show)
+{
+    shellCalls.push_back({owner, verb ? verb : L"", file ? file : L"", parameters == nullptr, directory == nullptr, show});
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
+
+} // namespace
+
+TEST_CASE("About opens the maker's site in the default browser")
+{
+    MainWindowSession session(L"about");
+    // Seen on its way out of the process, instead of starting a browser.
+    const ImportPatch patch(GetModuleHandleW(nullptr), "shell32.dll", "ShellExecuteW",
+                            reinterpret_cast<void*>(&RecordShellExecute));
+    REQUIRE(patch.Applied());
+    const size_t before = session.Trace().size();
+    SendMessageW(session.Button(kAboutButtonId), BM_CLICK, 0, 0);
+    REQUIRE(shellCalls.size() == 1);
+    CHECK(shellCalls[0].owner == nullptr);
+    CHECK(shellCalls[0].verb == L"open");
+    CHECK(shellCalls[0].file == L"http://tavlio.example/");
+    CHECK(shellCalls[0].noParameters);
+    CHECK(shellCalls[0].noDirectory);
+    CHECK(shellCalls[0].show == SW_SHOWNORMAL);
+    // The panes are not touched.
+    CHECK(session.TraceSince(before).empty());
 }
 
 TEST_CASE("commands other than About Home and Back are swallowed")
