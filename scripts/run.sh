@@ -17,6 +17,8 @@ export TAVLIO_BUILD="$(cd "$build" && pwd)"
 program="$TAVLIO_BUILD/bin/Tavlio.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
+    export WINEPREFIX="$TAVLIO_BUILD/wineprefix-desktop"
+    tavlio_prepare_prefix desktop
     exec "$WINELOADER" "$program"
 fi
 
